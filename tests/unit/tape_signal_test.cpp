@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <unistd.h>
 #include <vector>
 
 #include "core/conversion_settings.h"
@@ -37,14 +39,15 @@ samples joined(std::initializer_list<samples> parts)
     return out;
 }
 
-// The number of samples each byte of bytes adds, in order.
-std::vector<std::size_t> byte_lengths(const std::vector<std::uint8_t>& bytes)
+// The number of samples that each of count pieces adds, in order; piece(s, i)
+// appends the i-th.
+std::vector<std::size_t> piece_lengths(std::size_t count, const std::function<void(output_stream&, std::size_t)>& piece)
 {
     std::vector<std::size_t> lengths;
     std::size_t before = 0;
     const samples all = capture_samples([&](output_stream& stream) {
-        for (const std::uint8_t value : bytes) {
-            emit_byte(stream, value);
+        for (std::size_t i = 0; i < count; ++i) {
+            piece(stream, i);
             flush_output(stream);
             const std::size_t now = static_cast<std::size_t>(lseek(stream.file, 0, SEEK_CUR));
             lengths.push_back(now - before);
@@ -53,6 +56,11 @@ std::vector<std::size_t> byte_lengths(const std::vector<std::uint8_t>& bytes)
     });
     EXPECT_EQ(all.size(), before);
     return lengths;
+}
+
+std::vector<std::size_t> byte_lengths(const std::vector<std::uint8_t>& bytes)
+{
+    return piece_lengths(bytes.size(), [&](output_stream& s, std::size_t i) { emit_byte(s, bytes[i]); });
 }
 
 class tape_signal : public ::testing::Test {
@@ -123,18 +131,8 @@ TEST_F(tape_signal, name_code_0xAA_gives_the_bits_one_zero_in_turn)
 {
     // The pair 0xAA 0xAA: sixteen bits, extras at the 2nd, 3rd and 4th bit of
     // each value and again at the 6th, 7th and 8th.
-    std::vector<std::size_t> lengths;
-    std::size_t before = 0;
-    capture_samples([&](output_stream& stream) {
-        for (int byte = 0; byte < 2; ++byte)
-            for (const std::uint8_t mask : bit_masks) {
-                emit_bit(stream, 0xAA & mask);
-                flush_output(stream);
-                const std::size_t now = static_cast<std::size_t>(lseek(stream.file, 0, SEEK_CUR));
-                lengths.push_back(now - before);
-                before = now;
-            }
-    });
+    const std::vector<std::size_t> lengths =
+        piece_lengths(16, [](output_stream& s, std::size_t i) { emit_bit(s, 0xAA & bit_masks[i % 8]); });
     EXPECT_EQ(lengths, (std::vector<std::size_t>{87, 55, 88, 56, 88, 56, 88, 56, 87, 55, 88, 56, 88, 56, 88, 56}));
 }
 
