@@ -21,14 +21,13 @@
 
 namespace {
 
-// Opens the input and makes sure it can be read as a file. A directory opens
-// but cannot be read; it is refused here, before the output is touched.
+// Opens the input and learns what it is, for the check against the output.
 int open_input(const char* input_path, struct stat& input_status)
 {
     const int input = open(input_path, O_RDONLY | O_CLOEXEC);
     if (input < 0)
         fail_run(MESSAGE_CANT_READ_INPUT, input_path);
-    if (fstat(input, &input_status) != 0 || S_ISDIR(input_status.st_mode)) {
+    if (fstat(input, &input_status) != 0) {
         close(input);
         fail_run(MESSAGE_CANT_READ_INPUT, input_path);
     }
@@ -90,16 +89,23 @@ void convert_file(const char* input_path, const char* output_path)
     const int input = open_input(input_path, input_status);
     refuse_output_that_is_input(input, input_status, output_path);
 
+    const std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[IO_BLOCK_SIZE]);
+    const std::unique_ptr<output_stream> stream(new (std::nothrow) output_stream);
+    if (!block || !stream)
+        fail_run_silently();
+
+    // The first block is read before the output is opened, so that an input
+    // that opens but cannot be read (a folder, a failing device) is refused
+    // while an existing output file still holds its content.
+    ssize_t got = read_block(input, block.get());
+    if (got < 0)
+        fail_run(MESSAGE_CANT_READ_INPUT, input_path);
+
     const int output = open(output_path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (output < 0) {
         close(input);
         fail_run(MESSAGE_CANT_OPEN_OUTPUT, output_path);
     }
-
-    const std::unique_ptr<std::uint8_t[]> block(new (std::nothrow) std::uint8_t[IO_BLOCK_SIZE]);
-    const std::unique_ptr<output_stream> stream(new (std::nothrow) output_stream);
-    if (!block || !stream)
-        fail_run_silently();
     stream->file = output;
 
     write_silence_blocks(*stream, conversion_settings.intro_blocks);
@@ -107,15 +113,15 @@ void convert_file(const char* input_path, const char* output_path)
 
     // The reads go on to the end of the file, so a pipe that delivers its
     // bytes in short pieces gives the same stream as a file.
-    for (;;) {
-        const ssize_t got = read_block(input, block.get());
-        if (got < 0)
-            fail_run(MESSAGE_CANT_READ_INPUT, input_path);
-        if (got == 0)
-            break;
+    while (got > 0) {
         for (ssize_t i = 0; i < got; ++i)
             emit_byte(*stream, block[static_cast<std::size_t>(i)]);
         check_written(*stream, output_path);
+        got = read_block(input, block.get());
+        if (got < 0) {
+            flush_output(*stream);
+            fail_run(MESSAGE_CANT_READ_INPUT, input_path);
+        }
     }
 
     write_silence_blocks(*stream, conversion_settings.outro_blocks);

@@ -295,6 +295,8 @@ TEST_F(zx81save, files_that_cannot_be_used_end_the_run_with_status_1)
         {"a missing input", {"missing.p", "keep.raw"}, " *** error ***   Can't read file missing.p \n"},
         {"an empty input path", {"", "keep.raw", "-fGAME"}, " *** error ***   Can't read file  \n"},
         {"an input that is a folder", {"folder", "keep.raw"}, " *** error ***   Can't read file folder \n"},
+        {"an input that opens but fails to read", {"/proc/self/mem", "keep.raw", "-fMEM"},
+         " *** error ***   Can't read file /proc/self/mem \n"},
         {"an output in a folder that does not exist", {"game.p", "nowhere/out.raw"},
          " *** error ***   Can't open output file nowhere/out.raw \n"},
         {"an output that is a folder", {"game.p", "folder"}, " *** error ***   Can't open output file folder \n"},
