@@ -280,6 +280,17 @@ TEST_F(zx81save, a_rejected_name_ends_the_run_before_any_file_is_opened)
     }
 }
 
+TEST_F(zx81save, the_shipped_example_goes_to_tape_as_HELLO)
+{
+    // The quick start's own command, run from the top of the source tree.
+    const fs::path source = SOURCE_DIR;
+    const program_result result =
+        run_program(ZX81SAVE, {ZX81SAVE, "examples/hello.p", at("hello.raw").string()}, source);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(read_file(at("hello.raw")), plain_stream(plain_settings{}, "HELLO", read_file(source / "examples/hello.p")));
+}
+
 // ---- 5. Faults ------------------------------------------------------------
 
 TEST_F(zx81save, files_that_cannot_be_used_end_the_run_with_status_1)
