@@ -1,0 +1,105 @@
+// The signal detector. The ZX81 only knows whether its EAR input is above a
+// fixed level; a recording may be quiet or loud, clipped, inverted or carry a
+// DC offset, so the level here follows the recording:
+//  - a running mean over about 10 ms is the DC offset and is taken off;
+//  - the envelope is the peak of the remaining level, falling slowly (about
+//    half a second), so that the threshold stays put through the gaps between
+//    bits and across the pauses between programs;
+//  - the noise level is the mean level of the stretches without signal; the
+//    threshold stays well above it, so that hiss never reads as signal;
+//  - the decision has hysteresis: signal starts above a share of the
+//    envelope and ends only below half of that.
+// Only one polarity counts, as on the machine: a burst of pulses reads as
+// signal on every positive half-wave and as no signal on every negative one.
+// Inverted recordings work the same way, with the other half-waves.
+#include "load/signal_detector.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double DC_SECONDS = 0.010;       // time constant of the running mean
+constexpr double ENVELOPE_SECONDS = 0.5;   // time constant of the envelope's fall
+constexpr double NOISE_SECONDS = 0.010;    // time constant of the noise level
+constexpr double QUIET_HOLD_SECONDS = 0.001; // longer than the rests inside a burst (about 150 us)
+
+// Signal starts above this share of the envelope: low enough for the few
+// samples per pulse at 11025 Hz (at least 0.57 of the peak), high enough
+// that the first sample of a pulse at 22050 Hz (0.82 of it) already counts.
+constexpr float ON_SHARE = 0.35f;
+// Signal ends below this share of the level at which it started.
+constexpr float OFF_SHARE = 0.5f;
+// Signal needs this many times the noise's mean level: white noise peaks at
+// twice its mean (uniform) or rarely more than five times it (Gaussian).
+constexpr float NOISE_MARGIN = 5.0f;
+// The smallest level that can be signal (full scale is 1): silence of a
+// quantised recording stays below it, a signal 30 dB down stays well above.
+constexpr float LEVEL_FLOOR = 0.002f;
+// The envelope and the noise level never fall below this (far under
+// LEVEL_FLOOR), and the running mean carries this bias: a long stretch of
+// exact silence would otherwise decay them into subnormal numbers, which
+// are slow on most processors.
+constexpr float SMALLEST_LEVEL = 1e-6f;
+constexpr float DC_BIAS = 1e-20f;
+
+float per_sample_share(double seconds, std::int64_t sample_rate)
+{
+    return static_cast<float>(1.0 - std::exp(-1.0 / (seconds * static_cast<double>(sample_rate))));
+}
+
+} // namespace
+
+signal_detector make_signal_detector(std::int64_t sample_rate)
+{
+    signal_detector detector;
+    detector.dc_step = per_sample_share(DC_SECONDS, sample_rate);
+    detector.envelope_keep = 1.0f - per_sample_share(ENVELOPE_SECONDS, sample_rate);
+    detector.noise_step = per_sample_share(NOISE_SECONDS, sample_rate);
+    detector.quiet_hold =
+        static_cast<std::uint32_t>(std::ceil(QUIET_HOLD_SECONDS * static_cast<double>(sample_rate)));
+    return detector;
+}
+
+std::size_t detect_signal(signal_detector& detector, const float* samples, std::size_t count,
+                          std::uint32_t* changes)
+{
+    if (count > 0 && !detector.started) {
+        detector.dc = samples[0];
+        detector.started = true;
+    }
+    // Local copies keep the state in registers through the loop.
+    float dc = detector.dc;
+    float envelope = detector.envelope;
+    float noise = detector.noise;
+    std::uint32_t quiet_run = detector.quiet_run;
+    bool level = detector.level;
+    const float dc_step = detector.dc_step;
+    const float envelope_keep = detector.envelope_keep;
+    const float noise_step = detector.noise_step;
+    const std::uint32_t quiet_hold = detector.quiet_hold;
+    std::size_t change_count = 0;
+
+    for (std::size_t i = 0; i < count; ++i) {
+        const float x = samples[i];
+        dc += dc_step * (x - dc) + DC_BIAS;
+        const float v = x - dc;
+        const float magnitude = std::fabs(v);
+        envelope = std::max(std::max(magnitude, envelope * envelope_keep), SMALLEST_LEVEL);
+        if (quiet_run >= quiet_hold)
+            noise = std::max(noise + noise_step * (magnitude - noise), SMALLEST_LEVEL);
+        const float on = std::max(std::max(ON_SHARE * envelope, NOISE_MARGIN * noise), LEVEL_FLOOR);
+        const bool now = level ? v >= OFF_SHARE * on : v > on;
+        quiet_run = now ? 0 : std::min(quiet_run + 1, quiet_hold);
+        if (now != level) {
+            changes[change_count++] = static_cast<std::uint32_t>(i);
+            level = now;
+        }
+    }
+    detector.dc = dc;
+    detector.envelope = envelope;
+    detector.noise = noise;
+    detector.quiet_run = quiet_run;
+    detector.level = level;
+    return change_count;
+}
