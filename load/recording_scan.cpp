@@ -11,20 +11,28 @@ bool hear_block(recording_scan& scan)
     scan.events.clear();
     scan.next_event = 0;
     const std::size_t count = read_recording_block(*scan.input, scan.samples.data(), scan.failed);
-    if (count == 0)
-        return false;
     bool level = scan.detector.level;
+    if (count == 0) {
+        // The last samples, which the detector could not look ahead of,
+        // keep the last decision.
+        const std::uint64_t end = scan.detector.heard;
+        if (end > scan.position)
+            hear_run(scan.machine, level, scan.position, end, scan.events);
+        scan.position = end;
+        return false;
+    }
     const std::size_t change_count = detect_signal(scan.detector, scan.samples.data(), count, scan.changes.data());
-    std::uint64_t run_start = scan.position;
     for (std::size_t i = 0; i < change_count; ++i) {
-        const std::uint64_t change = scan.position + scan.changes[i];
-        if (change > run_start)
-            hear_run(scan.machine, level, run_start, change, scan.events);
-        run_start = change;
+        const std::uint64_t change = scan.changes[i];
+        if (change > scan.position)
+            hear_run(scan.machine, level, scan.position, change, scan.events);
+        scan.position = change;
         level = !level;
     }
-    scan.position += count;
-    hear_run(scan.machine, level, run_start, scan.position, scan.events);
+    const std::uint64_t decided = decided_samples(scan.detector);
+    if (decided > scan.position)
+        hear_run(scan.machine, level, scan.position, decided, scan.events);
+    scan.position = decided;
     return true;
 }
 
@@ -49,14 +57,14 @@ bool next_program(recording_scan& scan, tape_decoder& decoder)
             if (decode_event(decoder, scan.events[scan.next_event++]))
                 return true;
         }
-        if (scan.ended)
-            return false;
-        if (!hear_block(scan)) {
-            scan.ended = true;
-            if (scan.failed)
+        if (scan.ended) {
+            if (scan.finished || scan.failed)
                 return false;
+            scan.finished = true;
             const double end = static_cast<double>(scan.position) / static_cast<double>(scan.input->sample_rate);
             return finish_decoding(decoder, end);
         }
+        if (!hear_block(scan))
+            scan.ended = true;
     }
 }

@@ -5,8 +5,13 @@
 //  - the envelope is the peak of the remaining level, falling slowly (about
 //    half a second), so that the threshold stays put through the gaps between
 //    bits and across the pauses between programs;
-//  - the noise level is the mean level of the stretches without signal; the
-//    threshold stays well above it, so that hiss never reads as signal;
+//  - the noise level is the mean level of the quiet stretches (nothing loud
+//    for a millisecond before and the look-ahead after); the threshold stays
+//    well above it, so that hiss never reads as signal; it starts high and
+//    falls to the real level within the first tens of milliseconds;
+//  - the envelope looks 2 ms ahead of the decision, so that the first
+//    pulse of a burst sets the threshold before the faint ringing that a
+//    resampling filter puts in front of it can read as signal;
 //  - the decision has hysteresis: signal starts above a share of the
 //    envelope and ends only below half of that.
 // Only one polarity counts, as on the machine: a burst of pulses reads as
@@ -23,6 +28,7 @@ constexpr double DC_SECONDS = 0.010;       // time constant of the running mean
 constexpr double ENVELOPE_SECONDS = 0.5;   // time constant of the envelope's fall
 constexpr double NOISE_SECONDS = 0.010;    // time constant of the noise level
 constexpr double QUIET_HOLD_SECONDS = 0.001; // longer than the rests inside a burst (about 150 us)
+constexpr double LOOKAHEAD_SECONDS = 0.002; // longer than a resampler's ringing before a burst
 
 // Signal starts above this share of the envelope: low enough for the few
 // samples per pulse at 11025 Hz (at least 0.57 of the peak), high enough
@@ -58,11 +64,17 @@ signal_detector make_signal_detector(std::int64_t sample_rate)
     detector.noise_step = per_sample_share(NOISE_SECONDS, sample_rate);
     detector.quiet_hold =
         static_cast<std::uint32_t>(std::ceil(QUIET_HOLD_SECONDS * static_cast<double>(sample_rate)));
+    detector.lookahead =
+        static_cast<std::uint64_t>(std::ceil(LOOKAHEAD_SECONDS * static_cast<double>(sample_rate)));
+    std::size_t ring = 1;
+    while (ring <= detector.lookahead)
+        ring *= 2;
+    detector.pending.assign(ring, 0.0f);
     return detector;
 }
 
 std::size_t detect_signal(signal_detector& detector, const float* samples, std::size_t count,
-                          std::uint32_t* changes)
+                          std::uint64_t* changes)
 {
     if (count > 0 && !detector.started) {
         detector.dc = samples[0];
@@ -72,34 +84,53 @@ std::size_t detect_signal(signal_detector& detector, const float* samples, std::
     float dc = detector.dc;
     float envelope = detector.envelope;
     float noise = detector.noise;
-    std::uint32_t quiet_run = detector.quiet_run;
+    std::uint64_t last_loud = detector.last_loud;
     bool level = detector.level;
     const float dc_step = detector.dc_step;
     const float envelope_keep = detector.envelope_keep;
     const float noise_step = detector.noise_step;
-    const std::uint32_t quiet_hold = detector.quiet_hold;
+    const std::uint64_t quiet_hold = detector.quiet_hold;
+    const std::uint64_t lookahead = detector.lookahead;
+    float* pending = detector.pending.data();
+    const std::uint64_t mask = detector.pending.size() - 1;
+    std::uint64_t heard = detector.heard;
     std::size_t change_count = 0;
 
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < count; ++i, ++heard) {
         const float x = samples[i];
         dc += dc_step * (x - dc) + DC_BIAS;
-        const float v = x - dc;
-        const float magnitude = std::fabs(v);
-        envelope = std::max(std::max(magnitude, envelope * envelope_keep), SMALLEST_LEVEL);
-        if (quiet_run >= quiet_hold)
-            noise = std::max(noise + noise_step * (magnitude - noise), SMALLEST_LEVEL);
-        const float on = std::max(std::max(ON_SHARE * envelope, NOISE_MARGIN * noise), LEVEL_FLOOR);
+        const float ahead = x - dc;
+        pending[heard & mask] = ahead;
+        envelope = std::max(std::max(std::fabs(ahead), envelope * envelope_keep), SMALLEST_LEVEL);
+        float on = std::max(std::max(ON_SHARE * envelope, NOISE_MARGIN * noise), LEVEL_FLOOR);
+        if (std::fabs(ahead) > on)
+            last_loud = heard;
+        if (heard < lookahead)
+            continue;
+        const std::uint64_t decided = heard - lookahead;
+        const float v = pending[decided & mask];
+        // Quiet: nothing loud, of either polarity, from quiet_hold samples
+        // before this one to the newest sample.
+        if (heard - last_loud > lookahead + quiet_hold) {
+            noise = std::max(noise + noise_step * (std::fabs(v) - noise), SMALLEST_LEVEL);
+            on = std::max(std::max(ON_SHARE * envelope, NOISE_MARGIN * noise), LEVEL_FLOOR);
+        }
         const bool now = level ? v >= OFF_SHARE * on : v > on;
-        quiet_run = now ? 0 : std::min(quiet_run + 1, quiet_hold);
         if (now != level) {
-            changes[change_count++] = static_cast<std::uint32_t>(i);
+            changes[change_count++] = decided;
             level = now;
         }
     }
     detector.dc = dc;
     detector.envelope = envelope;
     detector.noise = noise;
-    detector.quiet_run = quiet_run;
+    detector.last_loud = last_loud;
     detector.level = level;
+    detector.heard = heard;
     return change_count;
+}
+
+std::uint64_t decided_samples(const signal_detector& detector)
+{
+    return detector.heard > detector.lookahead ? detector.heard - detector.lookahead : 0;
 }
