@@ -12,6 +12,10 @@
 //  - the envelope looks 2 ms ahead of the decision, so that the first
 //    pulse of a burst sets the threshold before the faint ringing that a
 //    resampling filter puts in front of it can read as signal;
+//  - hiss that starts after clean silence would read as signal and so never
+//    be quiet; but the machine's signal always has silent gaps (before each
+//    bit, 250 us at the least) and hiss has none, so a stretch of 20 ms
+//    without such a gap also counts as quiet and teaches the noise level;
 //  - the decision has hysteresis: signal starts above a share of the
 //    envelope and ends only below half of that.
 // Only one polarity counts, as on the machine: a burst of pulses reads as
@@ -29,6 +33,10 @@ constexpr double ENVELOPE_SECONDS = 0.5;   // time constant of the envelope's fa
 constexpr double NOISE_SECONDS = 0.010;    // time constant of the noise level
 constexpr double QUIET_HOLD_SECONDS = 0.001; // longer than the rests inside a burst (about 150 us)
 constexpr double LOOKAHEAD_SECONDS = 0.002; // longer than a resampler's ringing before a burst
+constexpr double GAP_SECONDS = 0.00025;     // the shortest silent gap between two bits
+constexpr double NO_GAP_SECONDS = 0.020;    // longer than any burst: what has no gap is noise
+// A gap is a stretch below this share of the envelope.
+constexpr float GAP_SHARE = 0.1f;
 
 // Signal starts above this share of the envelope: low enough for the few
 // samples per pulse at 11025 Hz (at least 0.57 of the peak), high enough
@@ -66,6 +74,9 @@ signal_detector make_signal_detector(std::int64_t sample_rate)
         static_cast<std::uint32_t>(std::ceil(QUIET_HOLD_SECONDS * static_cast<double>(sample_rate)));
     detector.lookahead =
         static_cast<std::uint64_t>(std::ceil(LOOKAHEAD_SECONDS * static_cast<double>(sample_rate)));
+    detector.gap_samples =
+        std::max<std::uint64_t>(2, static_cast<std::uint64_t>(GAP_SECONDS * static_cast<double>(sample_rate)));
+    detector.no_gap_samples = static_cast<std::uint64_t>(NO_GAP_SECONDS * static_cast<double>(sample_rate));
     std::size_t ring = 1;
     while (ring <= detector.lookahead)
         ring *= 2;
@@ -94,6 +105,10 @@ std::size_t detect_signal(signal_detector& detector, const float* samples, std::
     float* pending = detector.pending.data();
     const std::uint64_t mask = detector.pending.size() - 1;
     std::uint64_t heard = detector.heard;
+    std::uint64_t dim_run = detector.dim_run;
+    std::uint64_t last_gap = detector.last_gap;
+    const std::uint64_t gap_samples = detector.gap_samples;
+    const std::uint64_t no_gap_samples = detector.no_gap_samples;
     std::size_t change_count = 0;
 
     for (std::size_t i = 0; i < count; ++i, ++heard) {
@@ -105,13 +120,16 @@ std::size_t detect_signal(signal_detector& detector, const float* samples, std::
         float on = std::max(std::max(ON_SHARE * envelope, NOISE_MARGIN * noise), LEVEL_FLOOR);
         if (std::fabs(ahead) > on)
             last_loud = heard;
+        dim_run = std::fabs(ahead) < GAP_SHARE * envelope ? dim_run + 1 : 0;
+        if (dim_run >= gap_samples)
+            last_gap = heard;
         if (heard < lookahead)
             continue;
         const std::uint64_t decided = heard - lookahead;
         const float v = pending[decided & mask];
         // Quiet: nothing loud, of either polarity, from quiet_hold samples
         // before this one to the newest sample.
-        if (heard - last_loud > lookahead + quiet_hold) {
+        if (heard - last_loud > lookahead + quiet_hold || heard - last_gap > no_gap_samples) {
             noise = std::max(noise + noise_step * (std::fabs(v) - noise), SMALLEST_LEVEL);
             on = std::max(std::max(ON_SHARE * envelope, NOISE_MARGIN * noise), LEVEL_FLOOR);
         }
@@ -127,6 +145,8 @@ std::size_t detect_signal(signal_detector& detector, const float* samples, std::
     detector.last_loud = last_loud;
     detector.level = level;
     detector.heard = heard;
+    detector.dim_run = dim_run;
+    detector.last_gap = last_gap;
     return change_count;
 }
 

@@ -13,6 +13,8 @@ struct signal_detector {
     float noise_step = 0.0f;       // share of each quiet sample in the noise level
     std::uint32_t quiet_hold = 0;  // samples with nothing loud before a sample counts as quiet
     std::uint64_t lookahead = 0;   // samples that the envelope sees ahead of the decision
+    std::uint64_t gap_samples = 0; // samples of a silent gap between bits, at the least
+    std::uint64_t no_gap_samples = 0; // samples without a gap after which it is noise
     std::vector<float> pending;    // the last samples (DC removed), a ring of a power of two
     std::uint64_t heard = 0;       // samples seen so far
     bool started = false;          // the first sample has been seen
@@ -20,6 +22,8 @@ struct signal_detector {
     float envelope = 0.0f;         // the peak level, falling slowly
     float noise = 1.0f;            // the mean level of the quiet stretches
     std::uint64_t last_loud = 0;   // the newest sample above the threshold, of either polarity
+    std::uint64_t dim_run = 0;     // samples in a row far below the envelope
+    std::uint64_t last_gap = 0;    // the newest sample that ends a silent gap
     bool level = false;            // the decision for the last sample: signal
 };
 
