@@ -151,6 +151,45 @@ several) # three programs, separated by silence and noise: listed, each loaded b
     done
     [ "$(grep -c '^  problems  none$' list.txt)" = 3 ] || fail "problems: $(cat list.txt)"
     ;;
+errors) # the command line and the files: exact status and one-line messages
+    make_program GAME 300
+    # expect STATUS STDERR ARGUMENTS...: the run ends with STATUS and STDERR
+    expect() {
+        want_status=$1 want_error=$2
+        shift 2
+        "$load" "$@" >out.txt 2>err.txt
+        status=$?
+        [ $status -eq "$want_status" ] || fail "$*: status $status, stderr: $(cat err.txt)"
+        [ "$(cat err.txt)" = "$want_error" ] || fail "$*: stderr: $(cat err.txt)"
+    }
+    expect 2 "zx81load: no RECORDING given (see zx81load --help)"
+    expect 2 "zx81load: unknown option --fast (see zx81load --help)" --fast GAME.raw
+    expect 2 "zx81load: option --name needs a value (see zx81load --help)" GAME.raw --name
+    expect 2 "zx81load: option --rate: bad number 22k" --rate=22k GAME.raw
+    expect 2 "zx81load: option --name: the ZX81 has no character ~ for a name" --name "A~" GAME.raw
+    expect 2 "zx81load: too many arguments: c (see zx81load --help)" a b c
+    expect 2 "zx81load: --list takes no OUTPUT.p, --verify or --name" --list GAME.raw x.p
+    expect 2 "zx81load: --verify takes no OUTPUT.p" --verify GAME.p GAME.raw x.p
+    expect 1 "zx81load: missing.wav: cannot read: No such file or directory" missing.wav
+    expect 1 "zx81load: GAME.raw: there is no channel 2: the recording has 1" --channel 2 GAME.raw
+    expect 1 "zx81load: no/such/dir.p: cannot write: No such file or directory" GAME.raw no/such/dir.p
+    { cat GAME.p; printf 'x'; } >longer.p
+    expect 1 "zx81load: GAME.raw: does not match longer.p: loaded 300 bytes, the file holds 301" \
+        --verify longer.p GAME.raw
+    { head -c 200 GAME.p; printf '\377'; tail -c +202 GAME.p; } >changed.p
+    original=$(od -An -tx1 -j200 -N1 GAME.p | tr -d ' ' | tr 'a-f' 'A-F')
+    expect 1 "zx81load: GAME.raw: does not match changed.p: byte 200 loaded as 0x$original, the file holds 0xFF" \
+        --verify changed.p GAME.raw
+    head -c 300000 /dev/zero | tr '\000' '\200' >silence.raw
+    expect 1 "zx81load: silence.raw: no program found" silence.raw
+    expect 0 "" --help
+    grep -q '^Usage: zx81load \[options\] RECORDING \[OUTPUT.p\]$' out.txt || fail "--help: $(cat out.txt)"
+    expect 0 "" --version
+    grep -q '^zx81load [0-9]' out.txt || fail "--version: $(cat out.txt)"
+    expect 0 "" -- GAME.raw
+    [ "$(cat out.txt)" = "GAME: 300 bytes" ] || fail "check only: $(cat out.txt)"
+    [ "$(ls | grep -c zx81load)" = 0 ] || fail "a temporary file was left: $(ls)"
+    ;;
 *)
     fail "unknown case $case"
     ;;
