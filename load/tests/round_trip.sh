@@ -83,6 +83,11 @@ plain) # zx81save's own stream, as it is
     make_program GAME "$1"
     expect_load GAME.raw GAME
     ;;
+example) # the shipped example, its name taken from its file name
+    cp "$1" HELLO.p || fail "copy $1"
+    "$save" HELLO.p hello.raw >/dev/null || fail "zx81save HELLO.p"
+    expect_load hello.raw HELLO --name HELLO
+    ;;
 sox) # the stream through sox: output options and effects follow
     need_sox
     make_program GAME 2000
