@@ -60,8 +60,7 @@ void write_name(output_stream& stream)
     if (name.empty())
         return;
     name.back() = static_cast<char>(static_cast<std::uint8_t>(name.back()) | NAME_END_FLAG);
-    for (const char code : name)
-        emit_byte(stream, static_cast<std::uint8_t>(code));
+    emit_bytes(stream, reinterpret_cast<const std::uint8_t*>(name.data()), name.size());
 }
 
 // Reads a block, retrying an interrupted read; returns the byte count, 0 at
@@ -114,8 +113,7 @@ void convert_file(const char* input_path, const char* output_path)
     // The reads go on to the end of the file, so a pipe that delivers its
     // bytes in short pieces gives the same stream as a file.
     while (got > 0) {
-        for (ssize_t i = 0; i < got; ++i)
-            emit_byte(*stream, block[static_cast<std::size_t>(i)]);
+        emit_bytes(*stream, block.get(), static_cast<std::size_t>(got));
         check_written(*stream, output_path);
         got = read_block(input, block.get());
         if (got < 0) {

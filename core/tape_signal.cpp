@@ -2,8 +2,11 @@
 #include "core/tape_signal.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <utility>
 
 #include "core/conversion_settings.h"
 
@@ -54,4 +57,179 @@ void emit_byte(output_stream& stream, unsigned value)
 {
     for (const std::uint8_t mask : bit_masks)
         emit_bit(stream, static_cast<int>(value & mask));
+}
+
+// ---- Runs of bytes ----------------------------------------------------------
+//
+// The settings do not change during a run, so every 1 bit is the same stretch
+// of samples and every 0 bit another, but for the extra sample. Each is laid
+// out once per run as a template: the gap, the pulses and one silence sample,
+// padded to a whole number of 16-byte moves. A bit is then copied with that
+// fixed number of moves, whatever its length, and the write position moves
+// on by the bit's length, plus one when the bit earns an extra sample: the
+// trailing silence sample of the template is the extra sample. When the bit
+// earns none, that sample and the padding are free space, and the next bit
+// overwrites them.
+//
+// Whether a bit earns its extra sample depends only on how many bits of its
+// value came before it. With a rate from 0 up and an accumulator a from 0 up,
+// a bit earns one exactly when (a mod 100) + rate reaches 100, and a mod 100
+// steps by the rate at every bit, so the decisions repeat every 100 bits of
+// the value. They are taken once per run, by take_extra_sample itself, into a
+// table of 100 advances for each value. Other settings take the bit-by-bit way
+// of emit_byte.
+
+namespace {
+
+inline constexpr int MOVE_SIZE = 16;
+inline constexpr int MOST_MOVES = 16;
+inline constexpr int TEMPLATE_SIZE = MOVE_SIZE * MOST_MOVES;
+
+// The longest gap a template holds beside the 58 pulse samples of a 1 and the
+// trailing silence sample.
+inline constexpr std::int32_t FAST_GAP_LIMIT = TEMPLATE_SIZE - ONE_PULSE_SAMPLES - 1;
+
+// Rates and accumulators up to this keep every running sum far below the
+// 32-bit limit, so that no sum is ever clamped and the pattern holds.
+inline constexpr std::int32_t FAST_RATE_LIMIT = 1 << 24;
+
+// The decisions of the extra-sample scheme repeat every this many bits of a
+// value.
+inline constexpr int EXTRA_CYCLE = 100;
+
+// The samples of one bit value for a run, and how far each bit moves on.
+struct bit_template {
+    alignas(MOVE_SIZE) std::uint8_t samples[TEMPLATE_SIZE]; // gap, pulses, one silence sample, padding
+    std::uint16_t advance[EXTRA_CYCLE]; // samples of the bit, j bits of its value into the cycle
+};
+
+// Everything a run of bytes needs: the two templates (0 bits first), the
+// place of each value in its cycle of extra samples and the moves per bit.
+struct fast_run {
+    bit_template bits[2];
+    int cycle_position[2] = {0, 0};
+    int moves = 0;
+};
+
+// The number of 1 bits in each byte value.
+inline constexpr auto ONES_IN_BYTE = [] {
+    std::array<std::uint8_t, 256> ones{};
+    for (int value = 0; value < 256; ++value)
+        for (int bit = 0; bit < 8; ++bit)
+            ones[static_cast<std::size_t>(value)] += static_cast<std::uint8_t>((value >> bit) & 1);
+    return ones;
+}();
+
+bool extra_samples_repeat(std::int32_t rate, std::int32_t accumulator)
+{
+    return rate == 0 ||
+           (rate > 0 && rate <= FAST_RATE_LIMIT && accumulator >= 0 && accumulator <= FAST_RATE_LIMIT);
+}
+
+// Whether the current settings and accumulators let a run go by templates.
+bool run_fits_templates()
+{
+    return conversion_settings.gap_before_one <= FAST_GAP_LIMIT &&
+           conversion_settings.gap_before_zero <= FAST_GAP_LIMIT &&
+           extra_samples_repeat(conversion_settings.extra_rate_one, extra_accumulator_one) &&
+           extra_samples_repeat(conversion_settings.extra_rate_zero, extra_accumulator_zero);
+}
+
+// Lays out the template of one bit value and its advances for the next 100
+// bits of that value, deciding on a copy of the accumulator; returns the
+// moves that copy the bit with its trailing silence sample.
+int prepare_template(bit_template& bit, bool one, std::int32_t gap, std::int32_t rate, std::int32_t accumulator)
+{
+    const int gap_samples = gap > 0 ? gap : 0;
+    const int pulse_samples = one ? ONE_PULSE_SAMPLES : ZERO_PULSE_SAMPLES;
+    std::memset(bit.samples, SILENCE_LEVEL, TEMPLATE_SIZE);
+    // The pulses are the table over and over, as emit_bit appends them.
+    for (int i = 0; i < pulse_samples; ++i)
+        bit.samples[gap_samples + i] = pulse_table[i % PULSE_TABLE_SIZE];
+    const int length = gap_samples + pulse_samples;
+    for (std::uint16_t& advance : bit.advance)
+        advance = static_cast<std::uint16_t>(length + (take_extra_sample(accumulator, rate) ? 1 : 0));
+    return (length + 1 + MOVE_SIZE - 1) / MOVE_SIZE;
+}
+
+// Moves an accumulator on as that many calls of take_extra_sample would.
+// From the states a run by templates starts in, the accumulator earns its
+// first extra sample within 100 bits and from then on repeats every 100 bits
+// (100 plus the sum mod 100 below a rate of 100, the last sum mod 100 plus
+// the rate from 100 up), so a long run shortens to 100 to 199 bits.
+void advance_accumulator(std::int32_t& accumulator, std::int32_t rate, std::uint64_t bits)
+{
+    if (bits >= 2 * EXTRA_CYCLE)
+        bits = EXTRA_CYCLE + bits % EXTRA_CYCLE;
+    for (; bits > 0; --bits)
+        take_extra_sample(accumulator, rate);
+}
+
+// Copies the eight bits of one byte from the templates to out; returns the
+// place after the byte's last sample.
+template <int MOVES>
+std::uint8_t* copy_byte(std::uint8_t* out, unsigned value, fast_run& run)
+{
+    for (const std::uint8_t mask : bit_masks) {
+        const int one = (value & mask) != 0 ? 1 : 0;
+        const bit_template& bit = run.bits[one];
+        for (int move = 0; move < MOVES; ++move)
+            std::memcpy(out + move * MOVE_SIZE, bit.samples + move * MOVE_SIZE, MOVE_SIZE);
+        int& position = run.cycle_position[one];
+        out += bit.advance[position];
+        position = position + 1 == EXTRA_CYCLE ? 0 : position + 1;
+    }
+    return out;
+}
+
+// Copies count bytes into the output buffer, a group at a time: each group
+// reserves room for the moves of all its bits, overshoot included.
+template <int MOVES>
+void copy_bytes(output_stream& stream, const std::uint8_t* bytes, std::size_t count, fast_run& run)
+{
+    constexpr std::size_t BYTE_ROOM = 8 * MOVES * MOVE_SIZE;
+    constexpr std::size_t BYTES_PER_GROUP = OUTPUT_RESERVE_LIMIT / BYTE_ROOM;
+    while (count > 0) {
+        const std::size_t group = std::min(count, BYTES_PER_GROUP);
+        std::uint8_t* const start = reserve_output(stream, group * BYTE_ROOM);
+        std::uint8_t* out = start;
+        for (std::size_t i = 0; i < group; ++i)
+            out = copy_byte<MOVES>(out, bytes[i], run);
+        commit_output(stream, static_cast<std::size_t>(out - start));
+        bytes += group;
+        count -= group;
+    }
+}
+
+// One copying loop for each number of moves per bit.
+using copy_loop = void (*)(output_stream&, const std::uint8_t*, std::size_t, fast_run&);
+template <std::size_t... INDEX>
+constexpr std::array<copy_loop, sizeof...(INDEX)> make_copy_loops(std::index_sequence<INDEX...>)
+{
+    return {&copy_bytes<static_cast<int>(INDEX) + 1>...};
+}
+inline constexpr auto copy_loops = make_copy_loops(std::make_index_sequence<MOST_MOVES>{});
+
+} // namespace
+
+void emit_bytes(output_stream& stream, const std::uint8_t* bytes, std::size_t count)
+{
+    if (!run_fits_templates()) {
+        for (std::size_t i = 0; i < count; ++i)
+            emit_byte(stream, bytes[i]);
+        return;
+    }
+    fast_run run;
+    const int zero_moves = prepare_template(run.bits[0], false, conversion_settings.gap_before_zero,
+                                            conversion_settings.extra_rate_zero, extra_accumulator_zero);
+    const int one_moves = prepare_template(run.bits[1], true, conversion_settings.gap_before_one,
+                                           conversion_settings.extra_rate_one, extra_accumulator_one);
+    run.moves = std::max(zero_moves, one_moves);
+    copy_loops[static_cast<std::size_t>(run.moves - 1)](stream, bytes, count, run);
+
+    std::uint64_t ones = 0;
+    for (std::size_t i = 0; i < count; ++i)
+        ones += ONES_IN_BYTE[bytes[i]];
+    advance_accumulator(extra_accumulator_one, conversion_settings.extra_rate_one, ones);
+    advance_accumulator(extra_accumulator_zero, conversion_settings.extra_rate_zero, 8 * static_cast<std::uint64_t>(count) - ones);
 }

@@ -8,6 +8,7 @@
 // lets the timing be matched to the machine more finely than whole samples.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "core/output_stream.h"
@@ -44,6 +45,11 @@ void emit_bit(output_stream& stream, int bit);
 
 // Appends the samples of the low eight bits of value, most significant first.
 void emit_byte(output_stream& stream, unsigned value);
+
+// Appends the samples of count bytes, exactly as count calls of emit_byte
+// would, and leaves the accumulators as they would. The pipeline sends the
+// name and every block of the data through here.
+void emit_bytes(output_stream& stream, const std::uint8_t* bytes, std::size_t count);
 
 // Advances an accumulator by one bit at the given rate; returns whether that
 // bit is followed by an extra sample.
