@@ -49,6 +49,11 @@ void emit_byte(output_stream& stream, unsigned value);
 // Appends the samples of count bytes, exactly as count calls of emit_byte
 // would, and leaves the accumulators as they would. The pipeline sends the
 // name and every block of the data through here.
+// Whether runs of bytes are copied with 32-byte moves: set when the program
+// starts, where the processor has AVX2. Clearing it keeps to 16-byte moves,
+// which every x86-64 has (the tests use this to check both).
+extern bool wide_moves;
+
 void emit_bytes(output_stream& stream, const std::uint8_t* bytes, std::size_t count);
 
 // Advances an accumulator by one bit at the given rate; returns whether that

@@ -128,10 +128,18 @@ TEST_F(fast_synthesis, runs_match_the_plain_model_for_every_setting)
     // A name-sized call first, then calls of 1 and 0 bytes inside the run,
     // so that the cycles of extra samples carry across calls.
     const samples bytes = random_bytes(3000, 11);
-    for (const settings_case& c : cases) {
-        SCOPED_TRACE(c.why);
-        expect_plain_run(c.settings, bytes, {4, 1, 0, 1500});
+    const bool processor_moves = wide_moves;
+    // With the moves this processor takes, and with the 16-byte moves that
+    // any x86-64 takes.
+    for (const bool wide : {processor_moves, false}) {
+        SCOPED_TRACE(wide ? "32-byte moves" : "16-byte moves");
+        wide_moves = wide;
+        for (const settings_case& c : cases) {
+            SCOPED_TRACE(c.why);
+            expect_plain_run(c.settings, bytes, {4, 1, 0, 1500});
+        }
     }
+    wide_moves = processor_moves;
 }
 
 TEST_F(fast_synthesis, runs_match_the_plain_model_for_every_size)
