@@ -1,5 +1,6 @@
 #include "tests/support/program_run.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -50,6 +51,58 @@ program_result run_program(const std::string& program, const std::vector<std::st
     program_result result;
     result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
     result.out = slurp(out_path);
+    result.err = slurp(err_path);
+    return result;
+}
+
+program_result run_program_into_pipe(const std::string& program, const std::vector<std::string>& arguments,
+                                     const std::filesystem::path& folder,
+                                     const std::function<void(const char* bytes, std::size_t count)>& take_output)
+{
+    const scratch_folder capture;
+    const std::string err_path = (capture.path / "stderr").string();
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int ends[2];
+    if (pipe(ends) != 0)
+        throw std::runtime_error("pipe failed");
+
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int none = open("/dev/null", O_RDONLY);
+        if (err < 0 || none < 0 || chdir(folder.c_str()) != 0)
+            _exit(127);
+        dup2(none, 0);
+        dup2(ends[1], 1);
+        dup2(err, 2);
+        close(ends[0]);
+        close(ends[1]);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    // Only the child may hold the write end, or the read would never see
+    // the end of the stream.
+    close(ends[1]);
+    char piece[1 << 16];
+    for (;;) {
+        const ssize_t got = read(ends[0], piece, sizeof piece);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        take_output(piece, static_cast<std::size_t>(got));
+    }
+    close(ends[0]);
+    int wait_status = 0;
+    while (waitpid(child, &wait_status, 0) < 0) {
+    }
+    program_result result;
+    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
     result.err = slurp(err_path);
     return result;
 }

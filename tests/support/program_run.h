@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@ struct program_result {
 // Runs program with the given arguments (argv[0] is arguments[0]) in folder.
 program_result run_program(const std::string& program, const std::vector<std::string>& arguments,
                            const std::filesystem::path& folder);
+
+// Runs program like run_program, but with its standard output a pipe that
+// this process reads: each piece is handed to take_output as it arrives, and
+// the result's out stays empty. The program sees a pipe, as it would in a
+// shell pipeline.
+program_result run_program_into_pipe(const std::string& program, const std::vector<std::string>& arguments,
+                                     const std::filesystem::path& folder,
+                                     const std::function<void(const char* bytes, std::size_t count)>& take_output);
 
 // A fresh folder under the system's temporary folder, removed with its
 // content when the object goes.
