@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "tests/support/plain_signal.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/program_run.h"
 
 namespace {
@@ -18,15 +18,6 @@ namespace fs = std::filesystem;
 using bytes = std::vector<std::uint8_t>;
 
 const std::string ZX81SAVE = ZX81SAVE_PATH;
-
-bytes random_bytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    bytes out(count);
-    for (std::uint8_t& b : out)
-        b = static_cast<std::uint8_t>(generator());
-    return out;
-}
 
 bytes repeated(std::uint8_t value, std::size_t count)
 {

@@ -8,25 +8,16 @@
 
 #include <algorithm>
 #include <climits>
-#include <random>
 #include <vector>
 
 #include "core/conversion_settings.h"
 #include "tests/support/plain_signal.h"
+#include "tests/support/random_bytes.h"
 #include "tests/support/stream_capture.h"
 
 namespace {
 
 using samples = std::vector<std::uint8_t>;
-
-samples random_bytes(std::size_t count, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    samples out(count);
-    for (std::uint8_t& b : out)
-        b = static_cast<std::uint8_t>(generator());
-    return out;
-}
 
 // Sends bytes through emit_bytes in calls of the given sizes, in order, the
 // rest in one last call.
