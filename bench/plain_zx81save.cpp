@@ -92,12 +92,16 @@ int main(int argc, char** argv)
             continue;
         const long value = std::strtol(option.c_str() + 2, nullptr, 10);
         switch (option[0]) {
-        case 'i': case 'I': chosen.intro = value; break;
-        case 'o': case 'O': chosen.outro = value; break;
+        case 'i':
+        case 'I': chosen.intro = value; break;
+        case 'o':
+        case 'O': chosen.outro = value; break;
         case '1': chosen.rate_one = value; break;
         case '0': chosen.rate_zero = value; break;
-        case 'p': case 'P': chosen.gap_one = value; break;
-        case 'q': case 'Q': chosen.gap_zero = value; break;
+        case 'p':
+        case 'P': chosen.gap_one = value; break;
+        case 'q':
+        case 'Q': chosen.gap_zero = value; break;
         default: break;
         }
     }

@@ -42,8 +42,8 @@ void append_repeated(output_stream& stream, std::uint8_t value, std::uint64_t co
     while (count > 0) {
         if (stream.used == OUTPUT_BUFFER_SIZE)
             flush_output(stream);
-        const std::size_t room = static_cast<std::size_t>(
-            std::min<std::uint64_t>(count, OUTPUT_BUFFER_SIZE - stream.used));
+        const std::size_t room =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, OUTPUT_BUFFER_SIZE - stream.used));
         std::memset(stream.buffer + stream.used, value, room);
         stream.used += room;
         count -= room;

@@ -21,9 +21,9 @@ inline constexpr std::size_t OUTPUT_BUFFER_SIZE = 1 << 18;
 inline constexpr std::size_t OUTPUT_RESERVE_LIMIT = OUTPUT_BUFFER_SIZE / 8;
 
 struct output_stream {
-    int file = -1;       // the open output file
-    bool failed = false; // a write to the file has failed
-    std::size_t used = 0;                          // bytes waiting in buffer
+    int file = -1;                                       // the open output file
+    bool failed = false;                                 // a write to the file has failed
+    std::size_t used = 0;                                // bytes waiting in buffer
     alignas(64) std::uint8_t buffer[OUTPUT_BUFFER_SIZE]; // bytes not yet written
 };
 

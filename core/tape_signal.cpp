@@ -42,8 +42,8 @@ bool take_extra_sample(std::int32_t& accumulator, std::int32_t rate)
     const bool extra = new_sum / 100 > old_hundreds;
     if (extra)
         new_sum -= 100 * old_hundreds;
-    accumulator = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        new_sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    accumulator = static_cast<std::int32_t>(std::clamp<std::int64_t>(new_sum, std::numeric_limits<std::int32_t>::min(),
+                                                                     std::numeric_limits<std::int32_t>::max()));
     return extra;
 }
 
@@ -157,8 +157,7 @@ inline constexpr auto SAME_BEFORE = [] {
 
 bool extra_samples_repeat(std::int32_t rate, std::int32_t accumulator)
 {
-    return rate == 0 ||
-           (rate > 0 && rate <= FAST_RATE_LIMIT && accumulator >= 0 && accumulator <= FAST_RATE_LIMIT);
+    return rate == 0 || (rate > 0 && rate <= FAST_RATE_LIMIT && accumulator >= 0 && accumulator <= FAST_RATE_LIMIT);
 }
 
 // Whether the current settings and accumulators let a run go by templates.
@@ -289,8 +288,8 @@ void copy_bytes_narrow(output_stream& stream, const std::uint8_t* bytes, std::si
 
 #if ZX81TAPE_WIDE_MOVES
 template <int MOVES>
-[[gnu::target("avx2"), gnu::flatten]] void copy_bytes_wide(output_stream& stream, const std::uint8_t* bytes, std::size_t count,
-                                            fast_run& run)
+[[gnu::target("avx2"), gnu::flatten]] void copy_bytes_wide(output_stream& stream, const std::uint8_t* bytes,
+                                                           std::size_t count, fast_run& run)
 {
     copy_bytes<MOVES, WIDE_MOVE_SIZE>(stream, bytes, count, run);
 }
@@ -342,5 +341,6 @@ void emit_bytes(output_stream& stream, const std::uint8_t* bytes, std::size_t co
     for (std::size_t i = 0; i < count; ++i)
         ones += ONES_IN_BYTE[bytes[i]];
     advance_accumulator(extra_accumulator_one, conversion_settings.extra_rate_one, ones);
-    advance_accumulator(extra_accumulator_zero, conversion_settings.extra_rate_zero, 8 * static_cast<std::uint64_t>(count) - ones);
+    advance_accumulator(extra_accumulator_zero, conversion_settings.extra_rate_zero,
+                        8 * static_cast<std::uint64_t>(count) - ones);
 }

@@ -30,7 +30,7 @@ inline constexpr std::uint8_t pulse_table[PULSE_TABLE_SIZE] = {
 // the ninth ending at its trough. A 0 bit is the table twice: four pulses.
 inline constexpr int ONE_PULSE_TAIL = 6;
 inline constexpr int ONE_PULSE_SAMPLES = 4 * PULSE_TABLE_SIZE + ONE_PULSE_TAIL; // 58
-inline constexpr int ZERO_PULSE_SAMPLES = 2 * PULSE_TABLE_SIZE;                  // 26
+inline constexpr int ZERO_PULSE_SAMPLES = 2 * PULSE_TABLE_SIZE;                 // 26
 
 // The bits of a byte in the order they go to tape: most significant first.
 inline constexpr std::uint8_t bit_masks[8] = {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01};

@@ -39,10 +39,14 @@ enum class valued_option { none, name, verify, rate, channel };
 
 valued_option option_with_value(const std::string& key)
 {
-    if (key == "--name") return valued_option::name;
-    if (key == "--verify") return valued_option::verify;
-    if (key == "--rate") return valued_option::rate;
-    if (key == "--channel") return valued_option::channel;
+    if (key == "--name")
+        return valued_option::name;
+    if (key == "--verify")
+        return valued_option::verify;
+    if (key == "--rate")
+        return valued_option::rate;
+    if (key == "--channel")
+        return valued_option::channel;
     return valued_option::none;
 }
 
@@ -60,9 +64,7 @@ bool apply_value(valued_option option, const char* key, const std::string& value
         }
         return true;
     }
-    case valued_option::verify:
-        request.verify_path = value;
-        return true;
+    case valued_option::verify: request.verify_path = value; return true;
     case valued_option::rate:
         if (!read_number(key, value, number))
             return false;

@@ -84,8 +84,7 @@ int verify_program(const load_request& request, const tape_program& program)
     // bytes, up to one with bit 7 set, as the name.
     const std::vector<std::uint8_t>& name = program.name;
     if (name.size() <= file.size() && std::equal(name.begin(), name.end(), file.begin())) {
-        report(MESSAGE_VERIFY_NAMELESS, path, file_path, static_cast<unsigned>(name.size()),
-               name_text(name).c_str());
+        report(MESSAGE_VERIFY_NAMELESS, path, file_path, static_cast<unsigned>(name.size()), name_text(name).c_str());
         return EXIT_FAILED;
     }
     if (program.outcome != program_outcome::loaded) {

@@ -14,12 +14,12 @@ enum class machine_event_kind {
 
 struct machine_event {
     machine_event_kind kind = machine_event_kind::bit; // what happened
-    int value = 0;               // the bit's value, for a bit
-    std::uint64_t polls = 0;     // the bit's polls, the 26 silent ones included
-    double start_seconds = 0.0;  // the poll that saw the burst start, or the time-out
-    double end_seconds = 0.0;    // the last poll of the burst
-    std::uint32_t pulses = 0;    // stretches of signal in the burst
-    double pulse_seconds = 0.0;  // from the start of the first of them to the last one's
+    int value = 0;                                     // the bit's value, for a bit
+    std::uint64_t polls = 0;                           // the bit's polls, the 26 silent ones included
+    double start_seconds = 0.0;                        // the poll that saw the burst start, or the time-out
+    double end_seconds = 0.0;                          // the last poll of the burst
+    std::uint32_t pulses = 0;                          // stretches of signal in the burst
+    double pulse_seconds = 0.0;                        // from the start of the first of them to the last one's
 };
 
 // The machine's timing figures, in clock cycles (T-states) of its 3.25 MHz Z80.

@@ -66,8 +66,7 @@ std::string list_problems(const tape_program& program)
     }
     const std::uint64_t near_edge = figures.zero.near_edge + figures.one.near_edge;
     if (near_edge > 0) {
-        std::snprintf(text, sizeof text, PROBLEM_NEAR_EDGE, static_cast<ull>(near_edge),
-                      static_cast<ull>(EDGE_MARGIN));
+        std::snprintf(text, sizeof text, PROBLEM_NEAR_EDGE, static_cast<ull>(near_edge), static_cast<ull>(EDGE_MARGIN));
         add_problem(problems, text);
     }
     return problems.empty() ? std::string(LIST_NO_PROBLEM) : problems;

@@ -28,13 +28,13 @@
 
 namespace {
 
-constexpr double DC_SECONDS = 0.010;       // time constant of the running mean
-constexpr double ENVELOPE_SECONDS = 0.5;   // time constant of the envelope's fall
-constexpr double NOISE_SECONDS = 0.010;    // time constant of the noise level
+constexpr double DC_SECONDS = 0.010;         // time constant of the running mean
+constexpr double ENVELOPE_SECONDS = 0.5;     // time constant of the envelope's fall
+constexpr double NOISE_SECONDS = 0.010;      // time constant of the noise level
 constexpr double QUIET_HOLD_SECONDS = 0.001; // longer than the rests inside a burst (about 150 us)
-constexpr double LOOKAHEAD_SECONDS = 0.002; // longer than a resampler's ringing before a burst
-constexpr double GAP_SECONDS = 0.00025;     // the shortest silent gap between two bits
-constexpr double NO_GAP_SECONDS = 0.020;    // longer than any burst: what has no gap is noise
+constexpr double LOOKAHEAD_SECONDS = 0.002;  // longer than a resampler's ringing before a burst
+constexpr double GAP_SECONDS = 0.00025;      // the shortest silent gap between two bits
+constexpr double NO_GAP_SECONDS = 0.020;     // longer than any burst: what has no gap is noise
 // A gap is a stretch below this share of the envelope.
 constexpr float GAP_SHARE = 0.1f;
 
@@ -70,10 +70,8 @@ signal_detector make_signal_detector(std::int64_t sample_rate)
     detector.dc_step = per_sample_share(DC_SECONDS, sample_rate);
     detector.envelope_keep = 1.0f - per_sample_share(ENVELOPE_SECONDS, sample_rate);
     detector.noise_step = per_sample_share(NOISE_SECONDS, sample_rate);
-    detector.quiet_hold =
-        static_cast<std::uint32_t>(std::ceil(QUIET_HOLD_SECONDS * static_cast<double>(sample_rate)));
-    detector.lookahead =
-        static_cast<std::uint64_t>(std::ceil(LOOKAHEAD_SECONDS * static_cast<double>(sample_rate)));
+    detector.quiet_hold = static_cast<std::uint32_t>(std::ceil(QUIET_HOLD_SECONDS * static_cast<double>(sample_rate)));
+    detector.lookahead = static_cast<std::uint64_t>(std::ceil(LOOKAHEAD_SECONDS * static_cast<double>(sample_rate)));
     detector.gap_samples =
         std::max<std::uint64_t>(2, static_cast<std::uint64_t>(GAP_SECONDS * static_cast<double>(sample_rate)));
     detector.no_gap_samples = static_cast<std::uint64_t>(NO_GAP_SECONDS * static_cast<double>(sample_rate));
@@ -84,8 +82,7 @@ signal_detector make_signal_detector(std::int64_t sample_rate)
     return detector;
 }
 
-std::size_t detect_signal(signal_detector& detector, const float* samples, std::size_t count,
-                          std::uint64_t* changes)
+std::size_t detect_signal(signal_detector& detector, const float* samples, std::size_t count, std::uint64_t* changes)
 {
     if (count > 0 && !detector.started) {
         detector.dc = samples[0];

@@ -78,8 +78,8 @@ bool take_data_byte(tape_decoder& decoder, std::uint8_t byte, double end_seconds
     program.end_seconds = end_seconds;
     const std::size_t count = program.data.size();
     if (count == SMALLEST_PROGRAM) {
-        program.e_line = program.data[E_LINE_LOW_OFFSET] |
-                         static_cast<std::uint32_t>(program.data[E_LINE_HIGH_OFFSET]) << 8;
+        program.e_line = program.data[E_LINE_LOW_OFFSET] | static_cast<std::uint32_t>(program.data[E_LINE_HIGH_OFFSET])
+                                                               << 8;
         if (program.e_line < PROGRAM_START + SMALLEST_PROGRAM) {
             program.outcome = program_outcome::impossible_length;
             return true;

@@ -25,12 +25,12 @@ enum class program_outcome {
 
 // Figures of the bits of one value.
 struct bit_figures {
-    std::uint64_t count = 0;            // bits of this value
-    std::uint64_t timed = 0;            // of them, those followed by another bit
-    double seconds = 0.0;               // their lengths from start to next start, added up
-    std::uint64_t least_polls = 0;      // fewest polls of one bit (when count > 0)
-    std::uint64_t most_polls = 0;       // most polls of one bit
-    std::uint64_t near_edge = 0;        // bits within EDGE_MARGIN polls of a window's edge
+    std::uint64_t count = 0;       // bits of this value
+    std::uint64_t timed = 0;       // of them, those followed by another bit
+    double seconds = 0.0;          // their lengths from start to next start, added up
+    std::uint64_t least_polls = 0; // fewest polls of one bit (when count > 0)
+    std::uint64_t most_polls = 0;  // most polls of one bit
+    std::uint64_t near_edge = 0;   // bits within EDGE_MARGIN polls of a window's edge
 };
 
 // What the signal of one program looked like.
@@ -48,14 +48,14 @@ inline constexpr std::uint64_t EDGE_MARGIN = 10;
 
 // One program as the machine read it.
 struct tape_program {
-    std::vector<std::uint8_t> name;    // the name's codes, bit 7 set on the last
-    std::vector<std::uint8_t> data;    // the bytes from 0x4009 on
-    std::uint32_t length = 0;          // E_LINE - 0x4009, once 13 bytes have arrived; else 0
-    std::uint32_t e_line = 0;          // E_LINE as loaded
-    double start_seconds = 0.0;        // the first bit of the name
-    double end_seconds = 0.0;          // the last bit, or where the load failed
+    std::vector<std::uint8_t> name;                    // the name's codes, bit 7 set on the last
+    std::vector<std::uint8_t> data;                    // the bytes from 0x4009 on
+    std::uint32_t length = 0;                          // E_LINE - 0x4009, once 13 bytes have arrived; else 0
+    std::uint32_t e_line = 0;                          // E_LINE as loaded
+    double start_seconds = 0.0;                        // the first bit of the name
+    double end_seconds = 0.0;                          // the last bit, or where the load failed
     program_outcome outcome = program_outcome::loaded; // how it ended
-    program_figures figures;           // the signal's figures
+    program_figures figures;                           // the signal's figures
 };
 
 // Where the decoder is in LOAD.
@@ -66,14 +66,14 @@ enum class decoder_phase {
 };
 
 struct tape_decoder {
-    std::vector<std::uint8_t> wanted;  // the name asked for (bit 7 on its last code); empty: any
+    std::vector<std::uint8_t> wanted;                     // the name asked for (bit 7 on its last code); empty: any
     decoder_phase phase = decoder_phase::before_time_out; // where LOAD is
-    std::uint8_t byte = 0;             // the bits of the byte so far
-    int bits = 0;                      // how many
-    bool has_last_bit = false;         // a bit came before this one, since the last time-out
-    int last_value = 0;                // its value
-    double last_start = 0.0;           // its start
-    tape_program program;              // the program being read
+    std::uint8_t byte = 0;                                // the bits of the byte so far
+    int bits = 0;                                         // how many
+    bool has_last_bit = false;                            // a bit came before this one, since the last time-out
+    int last_value = 0;                                   // its value
+    double last_start = 0.0;                              // its start
+    tape_program program;                                 // the program being read
 };
 
 // A decoder for LOAD "NAME" (wanted holds its codes) or LOAD "" (empty).

@@ -66,8 +66,8 @@ TEST(hear_run, times_a_burst_in_seconds_whatever_the_rate)
         int value;
     };
     const row rows[] = {
-        {0.0010, 0}, // zx81save's 0 bit: about 90 polls
-        {0.0025, 1}, // zx81save's 1 bit: about 185 polls
+        {0.0010, 0},  // zx81save's 0 bit: about 90 polls
+        {0.0025, 1},  // zx81save's 1 bit: about 185 polls
         {0.0004, -1}, // too short: ignored
     };
     for (const row& r : rows) {
@@ -90,14 +90,19 @@ TEST(hear_run, times_a_burst_in_seconds_whatever_the_rate)
 // Rests shorter than 26 silent polls (about 408 us) stay inside the bit.
 TEST(hear_run, short_rests_do_not_end_a_bit)
 {
-    const auto kept = only(hear(22050, {{false, 0.01}, {true, 0.0005}, {false, 0.00015}, {true, 0.0005},
-                                        {false, 0.00038}, {true, 0.0005}, {false, 0.002}}),
+    const auto kept = only(hear(22050, {{false, 0.01},
+                                        {true, 0.0005},
+                                        {false, 0.00015},
+                                        {true, 0.0005},
+                                        {false, 0.00038},
+                                        {true, 0.0005},
+                                        {false, 0.002}}),
                            machine_event_kind::bit);
     ASSERT_EQ(kept.size(), 1u);
     EXPECT_EQ(kept[0].pulses, 3u);
-    const auto split = only(hear(22050, {{false, 0.01}, {true, 0.0012}, {false, 0.00045}, {true, 0.0012},
-                                         {false, 0.002}}),
-                            machine_event_kind::bit);
+    const auto split =
+        only(hear(22050, {{false, 0.01}, {true, 0.0012}, {false, 0.00045}, {true, 0.0012}, {false, 0.002}}),
+             machine_event_kind::bit);
     EXPECT_EQ(split.size(), 2u);
 }
 
@@ -117,8 +122,8 @@ TEST(hear_run, times_out_after_5_78_ms_of_quiet_between_bits)
     };
     for (const row& r : rows) {
         SCOPED_TRACE(r.quiet);
-        const auto events = hear(22050, {{false, 0.01}, {true, 0.001}, {false, r.quiet}, {true, 0.001},
-                                         {false, 0.001}});
+        const auto events =
+            hear(22050, {{false, 0.01}, {true, 0.001}, {false, r.quiet}, {true, 0.001}, {false, 0.001}});
         EXPECT_EQ(only(events, machine_event_kind::time_out).size(), r.time_out ? 2u : 1u);
         EXPECT_EQ(only(events, machine_event_kind::bit).size(), 2u); // a time-out ends no bit
     }

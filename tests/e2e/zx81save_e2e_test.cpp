@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "tests/support/plain_signal.h"
-#include "tests/support/random_bytes.h"
 #include "tests/support/program_run.h"
+#include "tests/support/random_bytes.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ bytes repeated(std::uint8_t value, std::size_t count)
 }
 
 class zx81save : public ::testing::Test {
-protected:
+  protected:
     scratch_folder folder;
     fs::path at(const std::string& name) const { return folder.path / name; }
 
@@ -48,21 +48,20 @@ protected:
 
 // ---- 1. The usage text ----------------------------------------------------
 
-const char* const USAGE_AFTER_SECOND_LINE =
-    "\n"
-    "     This will generate a raw datfile that can is accepted\n"
-    "     by most wave-editors. The format is currently fixed \n"
-    "     (mono, 8 bits, 22050 Hz)\n"
-    " Options: \n"
-    "   filename.p         // the input P-file (no checking if valid P-file)\n"
-    "   filename.raw       // the output file with the raw data bytes\n"
-    "   i=NN               // intro  silence (*1000 samples) [def=22]\n"
-    "   o=NN               // outtro silence (*1000 samples) [def=22]\n"
-    "   1=NN               // insert extra sample every Nth/100 '1' [def=76]\n"
-    "   0=NN               // insert extra sample every Nth/100 '0' [def=76]\n"
-    "   p=NN               // silence before '1' [def=29 samples]\n"
-    "   q=NN               // silence before '0' [def=29 samples]\n"
-    "   -fZXNAME           // use ZXNAME for saved name\n";
+const char* const USAGE_AFTER_SECOND_LINE = "\n"
+                                            "     This will generate a raw datfile that can is accepted\n"
+                                            "     by most wave-editors. The format is currently fixed \n"
+                                            "     (mono, 8 bits, 22050 Hz)\n"
+                                            " Options: \n"
+                                            "   filename.p         // the input P-file (no checking if valid P-file)\n"
+                                            "   filename.raw       // the output file with the raw data bytes\n"
+                                            "   i=NN               // intro  silence (*1000 samples) [def=22]\n"
+                                            "   o=NN               // outtro silence (*1000 samples) [def=22]\n"
+                                            "   1=NN               // insert extra sample every Nth/100 '1' [def=76]\n"
+                                            "   0=NN               // insert extra sample every Nth/100 '0' [def=76]\n"
+                                            "   p=NN               // silence before '1' [def=29 samples]\n"
+                                            "   q=NN               // silence before '0' [def=29 samples]\n"
+                                            "   -fZXNAME           // use ZXNAME for saved name\n";
 
 TEST_F(zx81save, usage_when_fewer_than_two_paths)
 {
@@ -85,8 +84,7 @@ TEST_F(zx81save, usage_when_fewer_than_two_paths)
         const std::string first_line = " " + c.argv[0] + "  filename.p filename.raw [options] \n";
         ASSERT_EQ(result.out.substr(0, first_line.size()), first_line);
         const std::size_t second_end = result.out.find('\n', first_line.size()) + 1;
-        EXPECT_TRUE(std::regex_match(result.out.substr(first_line.size(), second_end - first_line.size()),
-                                     second_line))
+        EXPECT_TRUE(std::regex_match(result.out.substr(first_line.size(), second_end - first_line.size()), second_line))
             << result.out;
         EXPECT_EQ(result.out.substr(second_end), USAGE_AFTER_SECOND_LINE);
         EXPECT_TRUE(fs::is_empty(folder.path)) << "the usage run created a file";
@@ -133,8 +131,7 @@ TEST_F(zx81save, every_input_byte_reaches_the_stream_across_read_blocks)
         {"exactly one block: the last read returns nothing", random_bytes(30000, 1)},
         {"one byte past a block", random_bytes(30001, 2)},
         {"two whole blocks", random_bytes(60000, 3)},
-        {"line ends and the DOS end-of-file byte pass unchanged",
-         {0x0A, 0x0D, 0x1A, 0x0D, 0x0A, 0x00, 0xFF}},
+        {"line ends and the DOS end-of-file byte pass unchanged", {0x0A, 0x0D, 0x1A, 0x0D, 0x0A, 0x00, 0xFF}},
     };
     for (const input_case& c : cases) {
         SCOPED_TRACE(c.why);
@@ -279,7 +276,8 @@ TEST_F(zx81save, the_shipped_example_goes_to_tape_as_HELLO)
         run_program(ZX81SAVE, {ZX81SAVE, "examples/hello.p", at("hello.raw").string()}, source);
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(read_file(at("hello.raw")), plain_stream(plain_settings{}, "HELLO", read_file(source / "examples/hello.p")));
+    EXPECT_EQ(read_file(at("hello.raw")),
+              plain_stream(plain_settings{}, "HELLO", read_file(source / "examples/hello.p")));
 }
 
 // ---- 5. Faults ------------------------------------------------------------
@@ -297,9 +295,11 @@ TEST_F(zx81save, files_that_cannot_be_used_end_the_run_with_status_1)
         {"a missing input", {"missing.p", "keep.raw"}, " *** error ***   Can't read file missing.p \n"},
         {"an empty input path", {"", "keep.raw", "-fGAME"}, " *** error ***   Can't read file  \n"},
         {"an input that is a folder", {"folder", "keep.raw"}, " *** error ***   Can't read file folder \n"},
-        {"an input that opens but fails to read", {"/proc/self/mem", "keep.raw", "-fMEM"},
+        {"an input that opens but fails to read",
+         {"/proc/self/mem", "keep.raw", "-fMEM"},
          " *** error ***   Can't read file /proc/self/mem \n"},
-        {"an output in a folder that does not exist", {"game.p", "nowhere/out.raw"},
+        {"an output in a folder that does not exist",
+         {"game.p", "nowhere/out.raw"},
          " *** error ***   Can't open output file nowhere/out.raw \n"},
         {"an output that is a folder", {"game.p", "folder"}, " *** error ***   Can't open output file folder \n"},
     };

@@ -6,14 +6,14 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/support/plain_signal.h"
-#include "tests/support/random_bytes.h"
 #include "tests/support/program_run.h"
+#include "tests/support/random_bytes.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ using bytes = std::vector<std::uint8_t>;
 const std::string ZX81SAVE = ZX81SAVE_PATH;
 
 class zx81save_faults : public ::testing::Test {
-protected:
+  protected:
     scratch_folder folder;
     fs::path at(const std::string& name) const { return folder.path / name; }
 
@@ -61,9 +61,8 @@ TEST_F(zx81save_faults, a_stream_through_a_pipe_equals_the_file_output)
     ASSERT_EQ(to_file.status, 0);
 
     bytes piped;
-    const program_result to_pipe = run_into_pipe({"game.p"}, [&](const char* piece, std::size_t count) {
-        piped.insert(piped.end(), piece, piece + count);
-    });
+    const program_result to_pipe = run_into_pipe(
+        {"game.p"}, [&](const char* piece, std::size_t count) { piped.insert(piped.end(), piece, piece + count); });
     EXPECT_EQ(to_pipe.status, 0);
     EXPECT_EQ(to_pipe.err, "");
     const bytes expected = plain_stream(plain_settings{}, "GAME", program);
@@ -140,9 +139,8 @@ TEST_F(zx81save_faults, a_name_of_100000_characters_goes_to_tape_whole)
     // No silence or gaps, so the 800 000 bits of the name are all there is.
     const std::vector<std::string> arguments = {"game.p", "-f" + name, "i=0", "o=0", "p=0", "q=0"};
     bytes piped;
-    const program_result result = run_into_pipe(arguments, [&](const char* piece, std::size_t count) {
-        piped.insert(piped.end(), piece, piece + count);
-    });
+    const program_result result = run_into_pipe(
+        arguments, [&](const char* piece, std::size_t count) { piped.insert(piped.end(), piece, piece + count); });
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "");
     const bytes expected = plain_stream({0, 0, 76, 76, 0, 0}, name, {0x76});
@@ -209,11 +207,10 @@ TEST_F(zx81save_faults, an_input_of_2_mib_streams_whole_and_exact)
     const auto expected_at = [&](std::size_t offset) {
         return offset < first.size() ? first[offset] : repeat[(offset - first.size()) % repeat.size()];
     };
-    const program_result result = run_into_pipe(
-        {"big.p", "p=0", "q=0", "0=33", "i=1", "o=0"}, [&](const char* piece, std::size_t count) {
+    const program_result result =
+        run_into_pipe({"big.p", "p=0", "q=0", "0=33", "i=1", "o=0"}, [&](const char* piece, std::size_t count) {
             for (std::size_t i = 0; i < count && first_mismatch == SIZE_MAX; ++i)
-                if (received + i >= expected_size ||
-                    static_cast<std::uint8_t>(piece[i]) != expected_at(received + i))
+                if (received + i >= expected_size || static_cast<std::uint8_t>(piece[i]) != expected_at(received + i))
                     first_mismatch = received + i;
             received += count;
         });

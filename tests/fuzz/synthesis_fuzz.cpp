@@ -114,8 +114,8 @@ std::int64_t count_one_bits(const std::vector<std::uint8_t>& bytes)
 
 bool is_signal_sample(std::uint8_t sample)
 {
-    return sample == SILENCE_LEVEL || std::find(pulse_table, pulse_table + PULSE_TABLE_SIZE, sample) !=
-                                          pulse_table + PULSE_TABLE_SIZE;
+    return sample == SILENCE_LEVEL ||
+           std::find(pulse_table, pulse_table + PULSE_TABLE_SIZE, sample) != pulse_table + PULSE_TABLE_SIZE;
 }
 
 // The scratch folder of this process, made on first use.

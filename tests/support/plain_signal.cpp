@@ -78,8 +78,7 @@ std::vector<std::uint8_t> plain_stream(const plain_settings& settings, const std
     return model.samples;
 }
 
-std::vector<std::uint8_t> plain_bytes_stream(const plain_settings& settings,
-                                             const std::vector<std::uint8_t>& bytes)
+std::vector<std::uint8_t> plain_bytes_stream(const plain_settings& settings, const std::vector<std::uint8_t>& bytes)
 {
     plain_model model{settings, 0, 0, {}};
     for (const std::uint8_t value : bytes)

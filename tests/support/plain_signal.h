@@ -23,5 +23,4 @@ std::vector<std::uint8_t> plain_stream(const plain_settings& settings, const std
                                        const std::vector<std::uint8_t>& data);
 
 // The stream of the bytes alone, without lead-in, lead-out or name.
-std::vector<std::uint8_t> plain_bytes_stream(const plain_settings& settings,
-                                             const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> plain_bytes_stream(const plain_settings& settings, const std::vector<std::uint8_t>& bytes);

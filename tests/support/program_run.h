@@ -9,9 +9,9 @@
 #include <vector>
 
 struct program_result {
-    int status = -1;         // exit status as the shell sees it (0 to 255), -1 if killed
-    std::string out;         // standard output
-    std::string err;         // standard error
+    int status = -1; // exit status as the shell sees it (0 to 255), -1 if killed
+    std::string out; // standard output
+    std::string err; // standard error
 };
 
 // Runs program with the given arguments (argv[0] is arguments[0]) in folder.

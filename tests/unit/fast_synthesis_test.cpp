@@ -69,8 +69,7 @@ void apply(const plain_settings& settings)
 
 // The samples against the plain model, and both accumulators against their
 // closed form.
-void expect_plain_run(const plain_settings& settings, const samples& bytes,
-                      const std::vector<std::size_t>& call_sizes)
+void expect_plain_run(const plain_settings& settings, const samples& bytes, const std::vector<std::size_t>& call_sizes)
 {
     reset_run_state();
     apply(settings);
@@ -86,7 +85,7 @@ void expect_plain_run(const plain_settings& settings, const samples& bytes,
 }
 
 class fast_synthesis : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { reset_run_state(); }
 };
 

@@ -35,14 +35,14 @@ struct settings_view {
 settings_view current()
 {
     const conversion_settings_record& s = conversion_settings;
-    return {s.intro_blocks, s.outro_blocks, s.extra_rate_one, s.extra_rate_zero,
+    return {s.intro_blocks,   s.outro_blocks,    s.extra_rate_one, s.extra_rate_zero,
             s.gap_before_one, s.gap_before_zero, s.tape_name};
 }
 
 void PrintTo(const settings_view& v, std::ostream* out)
 {
-    *out << "i=" << v.intro << " o=" << v.outro << " 1=" << v.rate_one << " 0=" << v.rate_zero
-         << " p=" << v.gap_one << " q=" << v.gap_zero << " name=\"" << v.name << "\"";
+    *out << "i=" << v.intro << " o=" << v.outro << " 1=" << v.rate_one << " 0=" << v.rate_zero << " p=" << v.gap_one
+         << " q=" << v.gap_zero << " name=\"" << v.name << "\"";
 }
 
 constexpr settings_view DEFAULTS = {22, 22, 76, 76, 29, 29, ""};
@@ -65,24 +65,29 @@ TEST(option_parsing, every_form_sets_its_field_or_reports)
 {
     const option_case cases[] = {
         {"nothing after the paths keeps every default", {}, DEFAULTS, ""},
-        {"each key writes its own field", {"i=1", "o=2", "1=3", "0=4", "p=5", "q=6"},
-         {1, 2, 3, 4, 5, 6, ""}, ""},
+        {"each key writes its own field", {"i=1", "o=2", "1=3", "0=4", "p=5", "q=6"}, {1, 2, 3, 4, 5, 6, ""}, ""},
         {"letter keys count in either case", {"I=3", "O=4", "P=7", "Q=8"}, {3, 4, 76, 76, 7, 8, ""}, ""},
         {"the last occurrence wins", {"i=5", "i=7"}, with([](settings_view& v) { v.intro = 7; }), ""},
         {"the last -f decides", {"-fONE", "-fTWO"}, with([](settings_view& v) { v.name = "TWO"; }), ""},
         {"-F is -f", {"-Fname"}, with([](settings_view& v) { v.name = "name"; }), ""},
-        {"a lone -f empties an earlier name and is reported", {"-fONE", "-f"}, DEFAULTS,
-         "missing ZXNAME -f\n"},
+        {"a lone -f empties an earlier name and is reported", {"-fONE", "-f"}, DEFAULTS, "missing ZXNAME -f\n"},
         {"a name as the next argument is not taken", {"-f", "GAME"}, DEFAULTS, "missing ZXNAME -f\n"},
-        {"-f stores the text as it is, case and dots", {"-fgame.P"},
-         with([](settings_view& v) { v.name = "game.P"; }), ""},
+        {"-f stores the text as it is, case and dots",
+         {"-fgame.P"},
+         with([](settings_view& v) { v.name = "game.P"; }),
+         ""},
         {"unknown keys and dashes, in argument order",
-         {"x=5", "f=GAME", "2=5", "==5", "-x", "-", "--f"}, DEFAULTS,
+         {"x=5", "f=GAME", "2=5", "==5", "-x", "-", "--f"},
+         DEFAULTS,
          "unknown option x=5\nunknown option f=GAME\nunknown option 2=5\nunknown option ==5\n"
          "unknown option -x\nunknown option -\nunknown option --f\n"},
         {"words without '=' second, a bare '=' and empty arguments pass in silence",
-         {"intro=5", "in=5", "GAME", "=5", ""}, DEFAULTS, ""},
-        {"arguments are printed byte for byte, never as formats", {"-%s%n", "\xff=%d"}, DEFAULTS,
+         {"intro=5", "in=5", "GAME", "=5", ""},
+         DEFAULTS,
+         ""},
+        {"arguments are printed byte for byte, never as formats",
+         {"-%s%n", "\xff=%d"},
+         DEFAULTS,
          "unknown option -%s%n\nunknown option \xff=%d\n"},
         {"0x80 and above are not letters", {"\xc9=5"}, DEFAULTS, "unknown option \xc9=5\n"},
     };

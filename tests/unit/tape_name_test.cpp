@@ -48,8 +48,7 @@ TEST(tape_name, derived_from_the_path_and_encoded)
              return all;
          }(),
          ""},
-        {"only the first of each separator counts", "C:\\games\\pacman.p", false, {},
-         invalid + "\\" + invalid_end},
+        {"only the first of each separator counts", "C:\\games\\pacman.p", false, {}, invalid + "\\" + invalid_end},
         {"two Unix folder levels", "games/sub/pacman.p", false, {}, invalid + "/" + invalid_end},
         {"an absolute path", "/home/me/game.p", false, {}, invalid + "/" + invalid_end},
         {"the cut falls at the first dot of the name text", "C:\\my.dir\\pacman.p", true, {0x32, 0x3E}, ""},
@@ -71,8 +70,7 @@ TEST(tape_name, derived_from_the_path_and_encoded)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.messages);
         EXPECT_EQ(accepted, c.accepted);
         if (c.accepted) {
-            EXPECT_EQ(codes(conversion_settings.tape_name.begin(), conversion_settings.tape_name.end()),
-                      c.expected);
+            EXPECT_EQ(codes(conversion_settings.tape_name.begin(), conversion_settings.tape_name.end()), c.expected);
         }
     }
 }

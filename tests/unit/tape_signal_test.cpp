@@ -64,22 +64,20 @@ std::vector<std::size_t> byte_lengths(const std::vector<std::uint8_t>& bytes)
 }
 
 class tape_signal : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { reset_run_state(); }
 };
 
 TEST_F(tape_signal, first_bits_have_the_exact_shape)
 {
     // A first 1 bit: the gap, nine pulses ending at the trough, no extra (k = 1).
-    EXPECT_EQ(capture_samples([](output_stream& s) { emit_bit(s, 1); }),
-              joined({repeat(0x80, 29), pulses(58)}));
+    EXPECT_EQ(capture_samples([](output_stream& s) { emit_bit(s, 1); }), joined({repeat(0x80, 29), pulses(58)}));
     // Any non-zero value is a 1 bit, as a masked byte passes it.
     reset_run_state();
     EXPECT_EQ(capture_samples([](output_stream& s) { emit_bit(s, 0x40); }).size(), 87u);
     // A first 0 bit: the gap and four pulses.
     reset_run_state();
-    EXPECT_EQ(capture_samples([](output_stream& s) { emit_bit(s, 0); }),
-              joined({repeat(0x80, 29), pulses(26)}));
+    EXPECT_EQ(capture_samples([](output_stream& s) { emit_bit(s, 0); }), joined({repeat(0x80, 29), pulses(26)}));
     // The ninth pulse of a 1 ends 128 212 224 153 60 26.
     const samples one_pulses = pulses(58);
     const samples tail(one_pulses.end() - 6, one_pulses.end());
@@ -189,8 +187,10 @@ TEST_F(tape_signal, accumulators_read_as_the_running_sums)
     EXPECT_EQ(extra_accumulator_one, 64 * 76 - 100 * (64 * 76 / 100 - 1));
     reset_run_state();
     conversion_settings.extra_rate_one = -76;
-    capture_samples([](output_stream& s) { emit_byte(s, 0xFF);
-        emit_byte(s, 0xFF); });
+    capture_samples([](output_stream& s) {
+        emit_byte(s, 0xFF);
+        emit_byte(s, 0xFF);
+    });
     EXPECT_EQ(extra_accumulator_one, -1216);
 }
 
